@@ -20,7 +20,7 @@ struct Output {
 }  // namespace
 
 std::uint32_t ExpandReferences(const char* source, char* buffer, std::uint32_t size,
-                               VariableLookup lookup) {
+                               VariableLookup lookup, void* context) {
   Output output{buffer, size};
   const char* cursor = source;
   while (*cursor != '\0') {
@@ -36,7 +36,7 @@ std::uint32_t ExpandReferences(const char* source, char* buffer, std::uint32_t s
       break;
     }
     const std::uint32_t nameLength = static_cast<std::uint32_t>(close - open - 1);
-    const char* value = nameLength > 0 ? lookup(open + 1, nameLength) : nullptr;
+    const char* value = nameLength > 0 ? lookup(context, open + 1, nameLength) : nullptr;
     if (value != nullptr) {
       output.Append(value, static_cast<std::uint32_t>(std::strlen(value)));
     } else {

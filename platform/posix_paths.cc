@@ -11,8 +11,8 @@ bool MapWindowsPath(const char* root, const char* windowsPath, char* hostPath,
   const bool hasDrive = std::isalpha(drive) && windowsPath[1] == ':';
   int length = 0;
   if (hasDrive) {
-    length =
-        std::snprintf(hostPath, capacity, "%s/%c/%s", root, std::tolower(drive), windowsPath + 2);
+    const char* rest = windowsPath[2] == '\\' ? windowsPath + 3 : windowsPath + 2;
+    length = std::snprintf(hostPath, capacity, "%s/%c/%s", root, std::tolower(drive), rest);
   } else {
     length = std::snprintf(hostPath, capacity, "%s", windowsPath);
   }

@@ -40,7 +40,7 @@ const char* Root() {
   return root != nullptr && root[0] != '\0' ? root : ".";
 }
 
-const char* LookUpVariable(const char* name, std::uint32_t length) {
+const char* LookUpVariable(void*, const char* name, std::uint32_t length) {
   char copy[256];
   if (length >= sizeof copy) return nullptr;
   std::memcpy(copy, name, length);
@@ -64,7 +64,7 @@ class PosixPlatform final : public Platform {
  public:
   std::uint32_t ExpandEnvironmentStringsA(const char* source, char* buffer,
                                           std::uint32_t size) override {
-    return ExpandReferences(source, buffer, size, LookUpVariable);
+    return ExpandReferences(source, buffer, size, LookUpVariable, nullptr);
   }
 
   // A key is a folder under <root>/registry/<ROOT NAME>/, a value a file in

@@ -61,7 +61,8 @@ const char* ReadArgument(const char* cursor, WordWriter& out, bool& ok) {
     }
     for (int i = 0; i < backslashes; ++i) ok = ok && out.Put('\\');
     if (*cursor == '\0' || (!inQuotes && IsBlank(*cursor))) return cursor;
-    ok = ok && out.Put(*cursor++);
+    const char c = *cursor++;
+    ok = out.Put(c) && ok;
   }
 }
 
