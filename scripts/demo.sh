@@ -37,17 +37,22 @@ else
   scripts/build-windows.sh >/dev/null
   export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
   scripts/wine.sh wineboot -i >/dev/null 2>&1
-  mkdir -p "$WINEPREFIX/drive_c/TEMP"
+  mkdir -p "$WINEPREFIX/drive_c/record"
   cp -r examples/sysprep "$WINEPREFIX/drive_c/sysprep"
   package="$WINEPREFIX/drive_c/sysprep/Demo"
   cp build/windows/installer_standin.exe "$package/setup.exe"
   show "setup.iss before" "$package/setup.iss"
-  set +e
-  ProgramFiles="$program_files" TEMP='C:\TEMP' INSTALLER_RECORD='Z:'"${scratch//\//\\}" \
-    scripts/wine.sh build/windows/launcher.exe Demo 2>/dev/null
-  status=$?
-  set -e
+  # Wine gives every process ProgramFiles=C:\Program Files, and takes TEMP
+  # from its own settings, so the driver starts the launcher with TEMP set.
+  program_files='C:\Program Files, as Wine sets it'
+  launcher_exe="Z:${PWD//\//\\}\\build\\windows\\launcher.exe"
+  printf 'launcher %s\ncmdline launcher.exe Demo\nset TEMP=C:\\TEMP\nset INSTALLER_RECORD=C:\\record\nresult C:\\record\\result.txt\n' \
+    "$launcher_exe" > "$WINEPREFIX/drive_c/spec.txt"
+  scripts/wine.sh build/windows/launcher_driver.exe 'C:\spec.txt' >/dev/null 2>&1
+  status=$(awk '{print $2}' "$WINEPREFIX/drive_c/record/result.txt")
+  cp "$WINEPREFIX/drive_c/record/installer."* "$scratch/"
   temp="$WINEPREFIX/drive_c/TEMP"
+  scripts/wine.sh wineboot -e >/dev/null 2>&1 || true
 fi
 
 show "setup.iss after (ProgramFiles=$program_files)" "$package/setup.iss"

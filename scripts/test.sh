@@ -5,8 +5,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+# The Windows programs first: the native tests run launcher.exe under Wine.
+export LAUNCHER_REQUIRE_WINE=1
 jobs=$(nproc)
-for preset in default windows windows-x86; do
+for preset in windows windows-x86 default; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"

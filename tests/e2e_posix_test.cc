@@ -1,11 +1,10 @@
 // End-to-end runs of the built POSIX launcher against real package folders
 // in a scratch LAUNCHER_ROOT, with a shell-script installer stand-in.
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -173,8 +172,8 @@ TEST_F(LauncherRun, AMissingInstallerGivesStatus0AfterAPauseAndRemovesTheCopy) {
 // A start that fails is a failed start, not a child that exits 127.
 TEST_F(LauncherRun, AnInstallerThatCannotBeExecutedIsAFailedStart) {
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Broken", kResponse);
-  fs::permissions(package / "setup.exe", fs::perms::owner_exec | fs::perms::group_exec |
-                                             fs::perms::others_exec,
+  fs::permissions(package / "setup.exe",
+                  fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                   fs::perm_options::remove);
   EXPECT_EQ(Run({"Broken"}).status, 0);
   Write(package / "setup.exe", "MZ not a program here");
@@ -211,7 +210,11 @@ TEST_F(LauncherRun, AReadOnlyResponseFileIsReplacedAndMadeWritable) {
 }
 
 TEST_F(LauncherRun, AResponseFileWithNulBytesIsLeftAsItIs) {
-  const std::string utf16("\xFF\xFE" "C\0:\0\\\0P\0R\0O\0G\0R\0A\0~\0" "1\0\r\0\n\0", 28);
+  const std::string utf16(
+      "\xFF\xFE"
+      "C\0:\0\\\0P\0R\0O\0G\0R\0A\0~\0"
+      "1\0\r\0\n\0",
+      28);
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Wide", utf16);
   EXPECT_EQ(Run({"Wide"}).status, 1);
   EXPECT_EQ(Read(package / "setup.iss"), utf16);
@@ -232,9 +235,8 @@ TEST_F(LauncherRun, TheTemporaryFolderFallsBackToTheHostsAndIsCreated) {
 TEST_F(LauncherRun, TheProgramFilesFolderFallsBackToTheRegistryThenTheFixedFolder) {
   environment.erase("ProgramFiles");
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", "a=C:\\Progra~1\\x\r\n");
-  const fs::path key =
-      root / "registry" / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "Microsoft" / "Windows" /
-      "CurrentVersion";
+  const fs::path key = root / "registry" / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "Microsoft" /
+                       "Windows" / "CurrentVersion";
   Write(key / "ProgramFilesDir", "E:\\Apps");
   EXPECT_EQ(Run({"Office"}).status, 1);
   EXPECT_EQ(Read(package / "setup.iss"), "a=E:\\Apps\\x\r\n");
