@@ -1,7 +1,9 @@
 // End-to-end runs of the built POSIX launcher against real package folders
 // in a scratch LAUNCHER_ROOT, with a shell-script installer stand-in.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,6 +100,34 @@ class LauncherRun : public ::testing::Test {
     posix_spawn_file_actions_destroy(&actions);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return outcome;
+  }
+
+  // Runs the launcher in a forked child under a file-size limit, or as the
+  // unprivileged user nobody, so that real writes fail.
+  int RunRestricted(const std::string& tail, rlim_t fileSizeLimit, bool asNobody) {
+    std::vector<std::string> env;
+    for (const auto& [name, value] : environment) env.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string program = LAUNCHER_BINARY;
+    std::string argument = tail;
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (fileSizeLimit != RLIM_INFINITY) {
+        // A write past the limit then fails with EFBIG instead of a signal.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit = {fileSizeLimit, fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+      }
+      if (asNobody && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+      execve(program.c_str(), argv, envp.data());
+      _exit(98);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
 
   std::vector<std::string> TempCopies(const fs::path& folder) const {
@@ -254,12 +284,82 @@ TEST_F(LauncherRun, WithoutLauncherRootDrivesLieInTheCurrentFolder) {
   EXPECT_EQ(Read(package / "setup.iss"), kLocalised);
 }
 
+// The copy-back cannot create its staging file: the response file stays.
 TEST_F(LauncherRun, AnUnwritablePackageFolderKeepsItsResponseFile) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder; see the fault tests";
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", kResponse);
-  fs::permissions(package, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(Run({"Office"}).status, 1);
+  fs::permissions(root / "c" / "TEMP", fs::perms::all);
+  fs::permissions(record, fs::perms::all);
+  int status = 0;
+  if (geteuid() == 0) {
+    // Root writes into any folder; nobody does not.
+    fs::permissions(package, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    for (fs::path folder = root; folder != "/"; folder = folder.parent_path()) {
+      fs::permissions(folder, fs::perms::others_exec, fs::perm_options::add);
+    }
+    status = RunRestricted("Office", RLIM_INFINITY, true);
+  } else {
+    fs::permissions(package, fs::perms::owner_read | fs::perms::owner_exec);
+    status = Run({"Office"}).status;
+  }
+  EXPECT_EQ(status, 1);
   EXPECT_EQ(Read(package / "setup.iss"), kResponse);
+  EXPECT_FALSE(fs::exists(package / "setup.iss.new"));
+  // The complete copy stays in the temporary folder.
+  const std::vector<std::string> copies = TempCopies(root / "c" / "TEMP");
+  ASSERT_EQ(copies.size(), 1u);
+  EXPECT_EQ(Read(root / "c" / "TEMP" / copies[0]), kLocalised);
+}
+
+// A disk that fills while the temporary copy is written: no copy is put in
+// place and none is left; the installer still runs.
+TEST_F(LauncherRun, AFullDiskForTheCopyKeepsTheResponseFile) {
+  std::string big;
+  while (big.size() < 200 * 1024) big += "Dir=C:\\Program Files\\App\r\n";
+  const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", big);
+  EXPECT_EQ(RunRestricted("Office", 64 * 1024, false), 1);
+  EXPECT_TRUE(Read(package / "setup.iss") == big) << "response file changed";
+  EXPECT_TRUE(TempCopies(root / "c" / "TEMP").empty());
+  EXPECT_FALSE(fs::exists(package / "setup.iss.new"));
+  EXPECT_EQ(Read(record / "installer.args"), "/k\n");
+}
+
+// Many launchers at once, one shared temporary folder, each on its own
+// package: every package gets its own rewrite.
+TEST_F(LauncherRun, ConcurrentLaunchersEachRewriteTheirOwnPackage) {
+  constexpr int kLaunchers = 24;
+  const auto response = [](int i) {
+    return "Pkg=" + std::to_string(i) + "\r\nDir=C:\\Program Files\\App" + std::to_string(i) +
+           "\r\n";
+  };
+  for (int i = 0; i < kLaunchers; ++i) {
+    Write(root / "c" / "sysprep" / ("P" + std::to_string(i)) / "setup.iss", response(i));
+  }
+  std::vector<std::string> env;
+  for (const auto& [name, value] : environment) env.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& entry : env) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::vector<pid_t> pids;
+  for (int i = 0; i < kLaunchers; ++i) {
+    std::string program = LAUNCHER_BINARY;
+    std::string name = "P" + std::to_string(i);
+    char* argv[] = {program.data(), name.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+    pids.push_back(pid);
+  }
+  for (pid_t pid : pids) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);  // no installer: a failed start
+  }
+  for (int i = 0; i < kLaunchers; ++i) {
+    std::string expected = response(i);
+    expected.replace(expected.find("C:\\Program Files"), 16, "D:\\Programme");
+    EXPECT_EQ(Read(root / "c" / "sysprep" / ("P" + std::to_string(i)) / "setup.iss"), expected);
+  }
+  EXPECT_TRUE(TempCopies(root / "c" / "TEMP").empty());
 }
 
 TEST_F(LauncherRun, TooLongATailIsRefused) {
