@@ -3,7 +3,7 @@
 # this machine lacks. Needs root (or sudo) only when something is missing.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev
+packages=(cmake g++ make libgtest-dev libgmock-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine64)
 

@@ -15,10 +15,10 @@
 namespace launcher {
 namespace {
 
+using testing::FakeFile;
 using testing::FakePlatform;
 using testing::Fault;
 using testing::FaultKind;
-using testing::FakeFile;
 using testing::Op;
 
 constexpr const char* kResponse = R"(C:\SYSPREP\OFFICE\SETUP.ISS)";
@@ -55,10 +55,10 @@ FakePlatform World(const Scenario& scenario) {
 }
 
 bool IsTempCopyName(const std::string& key) {
-  return key.rfind(kTempFolder, 0) == 0 && key.find('\\', std::strlen(kTempFolder)) ==
-                                               std::string::npos &&
-         key.substr(std::strlen(kTempFolder), 4) == "TEMP" &&
-         key.size() > 4 && key.substr(key.size() - 4) == ".ISS";
+  return key.rfind(kTempFolder, 0) == 0 &&
+         key.find('\\', std::strlen(kTempFolder)) == std::string::npos &&
+         key.substr(std::strlen(kTempFolder), 4) == "TEMP" && key.size() > 4 &&
+         key.substr(key.size() - 4) == ".ISS";
 }
 
 struct Sweep {
