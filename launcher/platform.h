@@ -36,8 +36,6 @@ struct ProcessInformation {
 
 class Platform {
  public:
-  virtual ~Platform() = default;
-
   // Replaces each %NAME% whose variable is defined by its value. Returns the
   // length of the result including its terminator, a number larger than
   // `size` when it does not fit (the buffer's content is then unspecified),
@@ -105,6 +103,11 @@ class Platform {
   virtual std::uint32_t WaitForSingleObject(Handle process, std::uint32_t milliseconds) = 0;
 
   virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+ protected:
+  // Never deleted through the seam, so the program needs no virtual
+  // destructor, and with it no heap release machinery.
+  ~Platform() = default;
 };
 
 }  // namespace launcher

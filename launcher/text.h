@@ -5,7 +5,8 @@
 
 namespace launcher {
 
-// Formats into `buffer` like printf. False when the result does not fit
+// Formats into `buffer` like printf, with %s, %x and %% only. False when
+// the result does not fit
 // in `capacity` bytes (the buffer then holds an empty text).
 bool FormatText(char* buffer, std::size_t capacity, const char* format, ...)
 #if defined(__GNUC__)

@@ -323,11 +323,11 @@ class PosixPlatform final : public Platform {
   Child children_[kMaxChildren];
 };
 
+// At namespace scope and trivially destructible: no guard, no exit handler.
+PosixPlatform systemPlatform;
+
 }  // namespace
 
-Platform& SystemPlatform() {
-  static PosixPlatform platform;
-  return platform;
-}
+Platform& SystemPlatform() { return systemPlatform; }
 
 }  // namespace launcher

@@ -117,12 +117,12 @@ class Win32Platform final : public Platform {
   void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
 };
 
+// At namespace scope and trivially destructible: no guard, no exit handler.
+Win32Platform systemPlatform;
+
 }  // namespace
 
-Platform& SystemPlatform() {
-  static Win32Platform platform;
-  return platform;
-}
+Platform& SystemPlatform() { return systemPlatform; }
 
 const char* SystemCommandLine() { return ::GetCommandLineA(); }
 
