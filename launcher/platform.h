@@ -88,8 +88,9 @@ class Platform {
   virtual std::uint32_t SearchPathA(const char* folder, const char* fileName, std::uint32_t size,
                                     char* buffer) = 0;
 
-  // Upper-cases a NUL-terminated text in place; the length never changes.
-  virtual void CharUpperA(char* text) = 0;
+  // Upper-cases `length` characters in place by the code page's mapping;
+  // the length never changes.
+  virtual void CharUpperBuffA(char* text, std::uint32_t length) = 0;
 
   // True when `byte` opens a two-byte character in the ANSI code page.
   virtual bool IsDBCSLeadByte(unsigned char byte) = 0;

@@ -10,8 +10,10 @@ namespace launcher {
 namespace {
 
 // Searched for in this order in an upper-cased copy of the piece.
-constexpr const char* kShortPattern = "C:\\PROGRA~1";
-constexpr const char* kLongPattern = "C:\\PROGRAM FILES";
+constexpr const char kShortPattern[] = "C:\\PROGRA~1";
+constexpr const char kLongPattern[] = "C:\\PROGRAM FILES";
+constexpr std::size_t kShortPatternLength = sizeof kShortPattern - 1;
+constexpr std::size_t kLongPatternLength = sizeof kLongPattern - 1;
 
 // How many following tick values are tried when the copy's name is taken.
 constexpr std::uint32_t kTempCopyAttempts = 256;
@@ -56,29 +58,72 @@ bool WriteLocalisedCopy(LaunchPlan& plan, Platform& platform) {
   return false;
 }
 
+// Both patterns hold ":\\", which upper-casing never makes or changes.
+// Returns the place of the first ":\\", or nullptr when there is none: the
+// piece then needs no upper-casing or search.
+const char* FirstColonBackslash(const char* piece, std::size_t length) {
+  const char* end = piece + length;
+  for (const char* colon = piece;
+       (colon = static_cast<const char*>(
+            std::memchr(colon, ':', static_cast<std::size_t>(end - colon)))) != nullptr;
+       ++colon) {
+    if (colon + 1 < end && colon[1] == '\\') return colon;
+  }
+  return nullptr;
+}
+
+struct Match {
+  std::size_t position = 0;
+  std::size_t length = 0;  // 0: no match
+};
+
+// The first occurrence of the short pattern, or failing that of the long
+// one, in one pass over the places of ':' from `from` on.
+Match FindPrefix(const char* upper, std::size_t length, const char* from) {
+  Match firstLong;
+  const char* end = upper + length;
+  for (const char* colon = from; colon != nullptr && colon < end; ++colon) {
+    colon =
+        static_cast<const char*>(std::memchr(colon, ':', static_cast<std::size_t>(end - colon)));
+    if (colon == nullptr) break;
+    if (colon == upper) continue;
+    const char* start = colon - 1;
+    const std::size_t room = static_cast<std::size_t>(end - start);
+    if (room >= kShortPatternLength &&
+        std::memcmp(start, kShortPattern, kShortPatternLength) == 0) {
+      return {static_cast<std::size_t>(start - upper), kShortPatternLength};
+    }
+    if (firstLong.length == 0 && room >= kLongPatternLength &&
+        std::memcmp(start, kLongPattern, kLongPatternLength) == 0) {
+      firstLong = {static_cast<std::size_t>(start - upper), kLongPatternLength};
+    }
+  }
+  return firstLong;
+}
+
 }  // namespace
 
 void RewriteLine(const char* piece, std::size_t length, const char* programFilesDir,
                  TextWriter& copy, Platform& platform) {
-  char comparison[kPieceCapacity];
-  std::memcpy(comparison, piece, length);
-  comparison[length] = '\0';
-  platform.CharUpperA(comparison);
-
-  const char* match = std::strstr(comparison, kShortPattern);
-  std::size_t matchLength = std::strlen(kShortPattern);
-  if (match == nullptr) {
-    match = std::strstr(comparison, kLongPattern);
-    matchLength = std::strlen(kLongPattern);
-  }
-  if (match == nullptr) {
-    WriteText(copy, piece, length);
+  const char* first = FirstColonBackslash(piece, length);
+  if (first == nullptr) {
+    WritePieceText(copy, piece, length);
     return;
   }
-  const std::size_t before = static_cast<std::size_t>(match - comparison);
-  WriteText(copy, piece, before);
+  char upper[kPieceCapacity];
+  std::memcpy(upper, piece, length);
+  upper[length] = '\0';
+  platform.CharUpperBuffA(upper, static_cast<std::uint32_t>(length));
+
+  const Match match = FindPrefix(upper, length, upper + (first - piece));
+  if (match.length == 0) {
+    WritePieceText(copy, piece, length);
+    return;
+  }
+  WritePieceText(copy, piece, match.position);
   WriteText(copy, programFilesDir, std::strlen(programFilesDir));
-  WriteText(copy, piece + before + matchLength, length - before - matchLength);
+  WritePieceText(copy, piece + match.position + match.length,
+                 length - match.position - match.length);
 }
 
 void RewriteResponseFile(LaunchPlan& plan, Platform& platform) {

@@ -1,5 +1,6 @@
 #include "launcher/text_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace launcher {
@@ -20,6 +21,10 @@ bool Refill(TextReader& reader) {
     return false;
   }
   reader.length = read;
+  const void* nul = std::memchr(reader.block, '\0', read);
+  reader.nulAt = nul == nullptr
+                     ? read
+                     : static_cast<std::uint32_t>(static_cast<const char*>(nul) - reader.block);
   return true;
 }
 
@@ -32,9 +37,15 @@ bool FlushBlock(TextWriter& writer) {
   return !writer.failed;
 }
 
-void PutByte(TextWriter& writer, char byte) {
-  if (writer.used == kTextBlockSize) FlushBlock(writer);
-  writer.block[writer.used++] = byte;
+void PutBytes(TextWriter& writer, const char* bytes, std::size_t count) {
+  while (count > 0) {
+    if (writer.used == kTextBlockSize) FlushBlock(writer);
+    const std::size_t room = std::min<std::size_t>(kTextBlockSize - writer.used, count);
+    std::memcpy(writer.block + writer.used, bytes, room);
+    writer.used += static_cast<std::uint32_t>(room);
+    bytes += room;
+    count -= room;
+  }
 }
 
 }  // namespace
@@ -48,9 +59,30 @@ bool OpenTextReader(TextReader& reader, Platform& platform, const char* path) {
 }
 
 std::size_t ReadPiece(TextReader& reader, char* piece, std::size_t capacity) {
+  const std::size_t limit = capacity - 1;
   std::size_t count = 0;
-  while (count + 1 < capacity && !reader.sawNul) {
+  while (count < limit) {
     if (reader.position == reader.length && !Refill(reader)) break;
+    // Copy the run of ordinary bytes in one go. It ends before the first
+    // LF, before a CR that may open a CR LF pair (one just before that LF,
+    // or last in the window), and before a NUL (the block's first is known
+    // from its read); the byte after the run is looked at alone.
+    const char* start = reader.block + reader.position;
+    const std::size_t window =
+        std::min<std::size_t>(reader.length - reader.position, limit - count);
+    const void* lineFeed = std::memchr(start, '\n', window);
+    std::size_t run = lineFeed == nullptr
+                          ? window
+                          : static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start);
+    if (run > 0 && start[run - 1] == '\r') --run;
+    if (reader.nulAt >= reader.position) {
+      run = std::min<std::size_t>(run, reader.nulAt - reader.position);
+    }
+    std::memcpy(piece + count, start, run);
+    count += run;
+    reader.position += static_cast<std::uint32_t>(run);
+    if (run == window) continue;
+
     char byte = reader.block[reader.position++];
     if (byte == '\0') {
       reader.sawNul = true;
@@ -86,9 +118,23 @@ bool CreateTextWriter(TextWriter& writer, Platform& platform, const char* path) 
 }
 
 void WriteText(TextWriter& writer, const char* text, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i) {
-    if (text[i] == '\n') PutByte(writer, '\r');
-    PutByte(writer, text[i]);
+  while (length > 0) {
+    const char* lineEnd = static_cast<const char*>(std::memchr(text, '\n', length));
+    const std::size_t run = lineEnd == nullptr ? length : static_cast<std::size_t>(lineEnd - text);
+    PutBytes(writer, text, run);
+    if (lineEnd == nullptr) return;
+    PutBytes(writer, "\r\n", 2);
+    text += run + 1;
+    length -= run + 1;
+  }
+}
+
+void WritePieceText(TextWriter& writer, const char* text, std::size_t length) {
+  if (length > 0 && text[length - 1] == '\n') {
+    PutBytes(writer, text, length - 1);
+    PutBytes(writer, "\r\n", 2);
+  } else {
+    PutBytes(writer, text, length);
   }
 }
 

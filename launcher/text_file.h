@@ -19,8 +19,9 @@ struct TextReader {
   std::uint32_t position = 0;  // next unread byte of `block`
   std::uint32_t length = 0;    // bytes held in `block`
   bool atEnd = false;
-  bool failed = false;  // a read error happened
-  bool sawNul = false;  // the file holds a NUL byte, so it is not narrow text
+  bool failed = false;      // a read error happened
+  bool sawNul = false;      // the file holds a NUL byte, so it is not narrow text
+  std::uint32_t nulAt = 0;  // the first NUL byte in `block`, or `length` when none
   char block[kTextBlockSize];
 };
 
@@ -49,6 +50,9 @@ bool CreateTextWriter(TextWriter& writer, Platform& platform, const char* path);
 
 // Writes `length` characters, each '\n' as CR LF.
 void WriteText(TextWriter& writer, const char* text, std::size_t length);
+
+// The same for a part of a piece, where a '\n' can only be the last character.
+void WritePieceText(TextWriter& writer, const char* text, std::size_t length);
 
 // Writes what is buffered and closes the file. False when any write or the
 // close failed, so the file cannot be trusted to be complete.

@@ -235,9 +235,25 @@ class PosixPlatform final : public Platform {
     return static_cast<std::uint32_t>(length);
   }
 
-  void CharUpperA(char* text) override {
-    for (; *text != '\0'; ++text) {
-      if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+  // ASCII letters only, eight bytes at a time: a byte gets its 0x20 bit
+  // cleared exactly when it lies in 'a'..'z'.
+  void CharUpperBuffA(char* text, std::uint32_t length) override {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::uint32_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text + i, 8);
+      const std::uint64_t low7 = word & ~kHigh;
+      const std::uint64_t atLeastA = low7 + (0x80 - 'a') * kOnes;
+      const std::uint64_t beyondZ = low7 + (0x80 - 'z' - 1) * kOnes;
+      const std::uint64_t lower = atLeastA & ~beyondZ & ~word & kHigh;
+      word ^= lower >> 2;
+      std::memcpy(text + i, &word, 8);
+    }
+    for (; i < length; ++i) {
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      text[i] = static_cast<char>(c - (static_cast<unsigned char>(c - 'a') < 26u ? 32 : 0));
     }
   }
 

@@ -93,7 +93,7 @@ class Win32Platform final : public Platform {
     return ::SearchPathA(folder, fileName, nullptr, size, buffer, &filePart);
   }
 
-  void CharUpperA(char* text) override { ::CharUpperA(text); }
+  void CharUpperBuffA(char* text, std::uint32_t length) override { ::CharUpperBuffA(text, length); }
 
   bool IsDBCSLeadByte(unsigned char byte) override { return ::IsDBCSLeadByte(byte) != 0; }
 

@@ -58,7 +58,7 @@ const char* OpName(Op op) {
                                        "WaitForSingleObject",
                                        "GetTickCount",
                                        "GetLastError",
-                                       "CharUpperA",
+                                       "CharUpperBuffA",
                                        "IsDBCSLeadByte",
                                        "Sleep",
                                        "any"};
@@ -336,10 +336,10 @@ std::uint32_t FakePlatform::SearchPathA(const char* folder, const char* fileName
   return static_cast<std::uint32_t>(path.size());
 }
 
-void FakePlatform::CharUpperA(char* text) {
-  Enter(Op::kCharUpperA, text);
-  for (; *text != '\0'; ++text) {
-    *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
+void FakePlatform::CharUpperBuffA(char* text, std::uint32_t length) {
+  Enter(Op::kCharUpperBuffA, std::string(text, length));
+  for (std::uint32_t i = 0; i < length; ++i) {
+    text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
   }
 }
 

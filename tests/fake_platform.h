@@ -35,7 +35,7 @@ enum class Op {
   // The calls below cannot fail.
   kGetTickCount,
   kGetLastError,
-  kCharUpperA,
+  kCharUpperBuffA,
   kIsDBCSLeadByte,
   kSleep,
   kAny,  // in a fault: the Nth fallible call, whatever its operation
@@ -127,7 +127,7 @@ class FakePlatform final : public Platform {
   bool DeleteFileA(const char* path) override;
   std::uint32_t SearchPathA(const char* folder, const char* fileName, std::uint32_t size,
                             char* buffer) override;
-  void CharUpperA(char* text) override;
+  void CharUpperBuffA(char* text, std::uint32_t length) override;
   bool IsDBCSLeadByte(unsigned char byte) override;
   bool CreateProcessA(char* commandLine, ProcessInformation* info) override;
   std::uint32_t WaitForSingleObject(Handle process, std::uint32_t milliseconds) override;
