@@ -101,6 +101,8 @@ BENCHMARK(BM_PlainCopy)
 // Prints, after the usual table, each rewrite's time against the copy's.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
