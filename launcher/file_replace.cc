@@ -1,7 +1,6 @@
 #include "launcher/file_replace.h"
 
 #include "launcher/text.h"
-#include "launcher/text_file.h"
 
 namespace launcher {
 namespace {
@@ -9,14 +8,12 @@ namespace {
 // Windows' narrow file calls take paths of up to 259 characters.
 constexpr std::size_t kStagingPathCapacity = 260;
 
-bool CopyBytes(Platform& platform, Handle from, Handle to) {
-  char block[kTextBlockSize];
-  for (;;) {
-    std::uint32_t read = 0;
-    if (!platform.ReadFile(from, block, sizeof block, &read)) return false;
-    if (read == 0) return true;
-    if (!WriteAll(platform, to, block, read)) return false;
-  }
+// Commits a written file to the disk. False on any failure.
+bool Commit(Platform& platform, const char* path) {
+  const Handle file = platform.CreateFileA(path, FileAccess::kWriteExisting);
+  if (file == kInvalidHandle) return false;
+  const bool flushed = platform.FlushFileBuffers(file);
+  return platform.CloseHandle(file) && flushed;
 }
 
 }  // namespace
@@ -25,22 +22,13 @@ bool ReplaceFileContent(Platform& platform, const char* source, const char* targ
   char staging[kStagingPathCapacity];
   if (!FormatText(staging, sizeof staging, "%s.new", target)) return false;
 
-  const Handle from = platform.CreateFileA(source, FileAccess::kReadExisting);
-  if (from == kInvalidHandle) return false;
-  // Exclusive creation: an existing file or link at the staging name is
-  // never opened, emptied or removed.
-  const Handle to = platform.CreateFileA(staging, FileAccess::kCreateNew);
-  if (to == kInvalidHandle) {
-    platform.CloseHandle(from);
+  // Exclusive: an existing file or link at the staging name is never
+  // opened, emptied or removed.
+  if (!platform.CopyFileA(source, staging, true)) {
+    if (!IsNameTakenError(platform.GetLastError())) platform.DeleteFileA(staging);
     return false;
   }
-
-  bool complete = CopyBytes(platform, from, to);
-  complete = platform.FlushFileBuffers(to) && complete;
-  complete = platform.CloseHandle(to) && complete;
-  platform.CloseHandle(from);
-
-  if (complete && platform.MoveFileExA(staging, target)) return true;
+  if (Commit(platform, staging) && platform.MoveFileExA(staging, target)) return true;
   platform.DeleteFileA(staging);
   return false;
 }

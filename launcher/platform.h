@@ -17,8 +17,9 @@ using RegistryKey = std::intptr_t;
 enum class RegistryRoot { kLocalMachine };
 
 enum class FileAccess {
-  kReadExisting,  // open an existing file for reading; others may read and write it
-  kCreateNew,     // create a new file for writing; fails if anything exists at the name
+  kReadExisting,   // open an existing file for reading; others may read and write it
+  kCreateNew,      // create a new file for writing; fails if anything exists at the name
+  kWriteExisting,  // open an existing file for writing, leaving its content
 };
 
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
@@ -28,6 +29,11 @@ constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
 constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kRegSz = 1;
+
+// True for the errors that say a name is already taken.
+inline bool IsNameTakenError(std::uint32_t error) {
+  return error == kErrorFileExists || error == kErrorAlreadyExists;
+}
 
 struct ProcessInformation {
   Handle process = kInvalidHandle;
@@ -79,6 +85,11 @@ class Platform {
 
   // Each returns false on failure.
   virtual bool SetFileAttributesA(const char* path, std::uint32_t attributes) = 0;
+  // Copies `source` to `target`, creating it; with `failIfExists`, an
+  // existing file or link at `target` makes it fail with kErrorFileExists
+  // and is left alone. A copy that fails midway may leave `target` partly
+  // written.
+  virtual bool CopyFileA(const char* source, const char* target, bool failIfExists) = 0;
   // Renames `from` to `to`, replacing an existing `to` in one step.
   virtual bool MoveFileExA(const char* from, const char* to) = 0;
   virtual bool DeleteFileA(const char* path) = 0;

@@ -18,18 +18,13 @@ constexpr std::size_t kLongPatternLength = sizeof kLongPattern - 1;
 // How many following tick values are tried when the copy's name is taken.
 constexpr std::uint32_t kTempCopyAttempts = 256;
 
-bool IsNameTaken(Platform& platform) {
-  const std::uint32_t error = platform.GetLastError();
-  return error == kErrorFileExists || error == kErrorAlreadyExists;
-}
-
 // Creates the temporary copy under a name nobody else holds, moving on to
 // the following tick values while the name is taken.
 bool CreateTempCopy(LaunchPlan& plan, Platform& platform, TextWriter& copy) {
   for (std::uint32_t attempt = 0; attempt < kTempCopyAttempts; ++attempt) {
     if (plan.tempCopyPath[0] == '\0') return false;
     if (CreateTextWriter(copy, platform, plan.tempCopyPath)) return true;
-    if (!IsNameTaken(platform)) return false;
+    if (!IsNameTakenError(platform.GetLastError())) return false;
     ComposeTempCopyPath(plan.tempDir, plan.tempCopyTick + attempt + 1, plan.tempCopyPath);
   }
   return false;

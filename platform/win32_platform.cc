@@ -53,9 +53,10 @@ class Win32Platform final : public Platform {
 
   Handle CreateFileA(const char* path, FileAccess access) override {
     const bool reading = access == FileAccess::kReadExisting;
+    const bool creating = access == FileAccess::kCreateNew;
     return FromWin32(::CreateFileA(
         path, reading ? GENERIC_READ : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        reading ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        creating ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
 
   bool ReadFile(Handle file, void* buffer, std::uint32_t size, std::uint32_t* read) override {
@@ -79,6 +80,10 @@ class Win32Platform final : public Platform {
 
   bool SetFileAttributesA(const char* path, std::uint32_t attributes) override {
     return ::SetFileAttributesA(path, attributes) != 0;
+  }
+
+  bool CopyFileA(const char* source, const char* target, bool failIfExists) override {
+    return ::CopyFileA(source, target, failIfExists ? TRUE : FALSE) != 0;
   }
 
   bool MoveFileExA(const char* from, const char* to) override {

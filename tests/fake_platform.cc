@@ -51,6 +51,7 @@ const char* OpName(Op op) {
                                        "FlushFileBuffers",
                                        "CloseHandle",
                                        "SetFileAttributesA",
+                                       "CopyFileA",
                                        "MoveFileExA",
                                        "DeleteFileA",
                                        "SearchPathA",
@@ -228,14 +229,20 @@ std::uint32_t FakePlatform::GetLastError() {
 
 Handle FakePlatform::CreateFileA(const char* path, FileAccess access) {
   const bool reading = access == FileAccess::kReadExisting;
-  const Fault* fault = Enter(Op::kCreateFileA, std::string(path) + (reading ? ", read" : ", new"));
+  const bool creating = access == FileAccess::kCreateNew;
+  const Fault* fault = Enter(Op::kCreateFileA, std::string(path) + (reading    ? ", read"
+                                                                    : creating ? ", new"
+                                                                               : ", write"));
   if (fault != nullptr) {
     Fail(fault->kind == FaultKind::kNameTaken ? kErrorFileExists : kErrorAccessDenied);
     return kInvalidHandle;
   }
   const std::string key = NormalisePath(path);
-  if (reading) {
+  if (!creating) {
     if (!files_.count(key)) return Fail(kErrorFileNotFound), kInvalidHandle;
+    if (!reading && (files_[key].attributes & kFileAttributeReadOnly)) {
+      return Fail(kErrorAccessDenied), kInvalidHandle;
+    }
   } else {
     if (files_.count(key) || folders_.count(key)) return Fail(kErrorFileExists), kInvalidHandle;
     if (!ParentExists(key)) return Fail(kErrorPathNotFound), kInvalidHandle;
@@ -291,6 +298,22 @@ bool FakePlatform::SetFileAttributesA(const char* path, std::uint32_t attributes
   const auto found = files_.find(NormalisePath(path));
   if (found == files_.end()) return Fail(kErrorFileNotFound);
   found->second.attributes = attributes;
+  return true;
+}
+
+bool FakePlatform::CopyFileA(const char* source, const char* target, bool failIfExists) {
+  const Fault* fault =
+      Enter(Op::kCopyFileA, std::string(source) + ", " + target + (failIfExists ? ", new" : ""));
+  const std::string from = NormalisePath(source);
+  const std::string to = NormalisePath(target);
+  if (!files_.count(from)) return Fail(kErrorFileNotFound);
+  if (failIfExists && (files_.count(to) || folders_.count(to))) return Fail(kErrorFileExists);
+  if (!ParentExists(to) || folders_.count(to)) return Fail(kErrorPathNotFound);
+  if (fault != nullptr && fault->kind != FaultKind::kDiskFull) return Fail(kErrorAccessDenied);
+  FakeFile copy = files_[from];
+  if (fault != nullptr) copy.bytes.resize(copy.bytes.size() / 2);
+  files_[to] = copy;
+  if (fault != nullptr) return Fail(kErrorDiskFull);
   return true;
 }
 

@@ -27,6 +27,7 @@ enum class Op {
   kFlushFileBuffers,
   kCloseHandle,
   kSetFileAttributesA,
+  kCopyFileA,
   kMoveFileExA,
   kDeleteFileA,
   kSearchPathA,
@@ -45,7 +46,7 @@ const char* OpName(Op op);
 enum class FaultKind {
   kFail,       // the call returns its failure value and changes nothing
   kNameTaken,  // CreateFileA: as if a file existed at the name
-  kDiskFull,   // WriteFile: writes half of the data, then fails
+  kDiskFull,   // WriteFile, CopyFileA: writes half of the data, then fails
 };
 
 struct Fault {
@@ -123,6 +124,7 @@ class FakePlatform final : public Platform {
   bool FlushFileBuffers(Handle file) override;
   bool CloseHandle(Handle file) override;
   bool SetFileAttributesA(const char* path, std::uint32_t attributes) override;
+  bool CopyFileA(const char* source, const char* target, bool failIfExists) override;
   bool MoveFileExA(const char* from, const char* to) override;
   bool DeleteFileA(const char* path) override;
   std::uint32_t SearchPathA(const char* folder, const char* fileName, std::uint32_t size,
