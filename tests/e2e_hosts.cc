@@ -292,18 +292,6 @@ class WineHost final : public Host {
 
 }  // namespace
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string RunChainProbe(Host& wine, const std::string& spec) {
   return dynamic_cast<WineHost&>(wine).RunProbe(spec);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/e2e_cases.h"
+#include "tests/scratch_files.h"
 
 namespace launcher::e2e {
 
@@ -40,8 +41,5 @@ std::string RunChainProbe(Host& wine, const std::string& spec);
 // Null when the host cannot be had here, with `why` telling the reason.
 std::unique_ptr<Host> MakePosixHost();
 std::unique_ptr<Host> MakeWineHost(std::string& why);
-
-std::string ReadFile(const std::filesystem::path& path);
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 }  // namespace launcher::e2e

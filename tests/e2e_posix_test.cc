@@ -18,21 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/scratch_files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using launcher::e2e::ReadFile;
+using launcher::e2e::WriteFile;
 
 struct Outcome {
   int status = -1;
@@ -66,7 +59,7 @@ class LauncherRun : public ::testing::Test {
 
   // A package folder with a response file and the recording installer.
   fs::path AddPackage(const fs::path& folder, const std::string& response) {
-    Write(folder / "setup.iss", response);
+    WriteFile(folder / "setup.iss", response);
     fs::copy_file(LAUNCHER_FIXTURES "/record_installer.sh", folder / "setup.exe");
     return folder;
   }
@@ -155,14 +148,14 @@ TEST_F(LauncherRun, LocalisesAndStartsAPackageByName) {
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", kResponse);
   const Outcome outcome = Run({"Office"});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), kLocalised);
-  EXPECT_EQ(Read(record / "installer.args"), "/k\n");
-  EXPECT_EQ(Read(record / "installer.saw.iss"), kLocalised);
+  EXPECT_EQ(ReadFile(package / "setup.iss"), kLocalised);
+  EXPECT_EQ(ReadFile(record / "installer.args"), "/k\n");
+  EXPECT_EQ(ReadFile(record / "installer.saw.iss"), kLocalised);
   // The temporary copy stays, named by the tick in lowercase hexadecimal.
   const std::vector<std::string> copies = TempCopies(root / "c" / "TEMP");
   ASSERT_EQ(copies.size(), 1u);
   EXPECT_TRUE(std::regex_match(copies[0], std::regex("temp[0-9a-f]{1,8}\\.iss"))) << copies[0];
-  EXPECT_EQ(Read(root / "c" / "TEMP" / copies[0]), kLocalised);
+  EXPECT_EQ(ReadFile(root / "c" / "TEMP" / copies[0]), kLocalised);
   // Nothing else appears in the package.
   EXPECT_EQ(TempCopies(package).size(), 2u);
 }
@@ -170,14 +163,14 @@ TEST_F(LauncherRun, LocalisesAndStartsAPackageByName) {
 TEST_F(LauncherRun, TakesAQuotedFolderPathAndDropsFurtherWords) {
   const fs::path package = AddPackage(root / "d" / "pkgs" / "app one", kResponse);
   EXPECT_EQ(Run({R"("D:\pkgs\app one" /x)"}).status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), kLocalised);
-  EXPECT_EQ(Read(record / "installer.args"), "/k\n");
+  EXPECT_EQ(ReadFile(package / "setup.iss"), kLocalised);
+  EXPECT_EQ(ReadFile(record / "installer.args"), "/k\n");
 }
 
 TEST_F(LauncherRun, ArgumentsAreJoinedIntoOneTail) {
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office extra", kResponse);
   EXPECT_EQ(Run({"Office", "extra"}).status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), kLocalised);
+  EXPECT_EQ(ReadFile(package / "setup.iss"), kLocalised);
 }
 
 TEST_F(LauncherRun, AnEmptyTailDoesNothing) {
@@ -189,14 +182,14 @@ TEST_F(LauncherRun, AnEmptyTailDoesNothing) {
 
 TEST_F(LauncherRun, AMissingInstallerGivesStatus0AfterAPauseAndRemovesTheCopy) {
   const fs::path package = root / "c" / "sysprep" / "NoSetup";
-  Write(package / "setup.iss", kResponse);
+  WriteFile(package / "setup.iss", kResponse);
   const Outcome outcome = Run({"NoSetup"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_GE(outcome.seconds, 0.95);
   EXPECT_LT(outcome.seconds, 3.0);
   EXPECT_TRUE(TempCopies(root / "c" / "TEMP").empty());
   // The response file was still localised.
-  EXPECT_EQ(Read(package / "setup.iss"), kLocalised);
+  EXPECT_EQ(ReadFile(package / "setup.iss"), kLocalised);
 }
 
 // A start that fails is a failed start, not a child that exits 127.
@@ -206,7 +199,7 @@ TEST_F(LauncherRun, AnInstallerThatCannotBeExecutedIsAFailedStart) {
                   fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                   fs::perm_options::remove);
   EXPECT_EQ(Run({"Broken"}).status, 0);
-  Write(package / "setup.exe", "MZ not a program here");
+  WriteFile(package / "setup.exe", "MZ not a program here");
   fs::permissions(package / "setup.exe", fs::perms::owner_exec, fs::perm_options::add);
   EXPECT_EQ(Run({"Broken"}).status, 0);
   EXPECT_FALSE(fs::exists(record / "installer.args"));
@@ -223,18 +216,18 @@ TEST_F(LauncherRun, WaitsForTheInstallerAndEndsPromptlyAfterIt) {
 
 TEST_F(LauncherRun, AnInstallerPathWithABlankRunsTheRightProgram) {
   AddPackage(root / "c" / "sysprep" / "My App", kResponse);
-  Write(root / "c" / "sysprep" / "My", "#!/bin/sh\ntouch \"$INSTALLER_RECORD/planted-ran\"\n");
+  WriteFile(root / "c" / "sysprep" / "My", "#!/bin/sh\ntouch \"$INSTALLER_RECORD/planted-ran\"\n");
   fs::permissions(root / "c" / "sysprep" / "My", fs::perms::owner_all);
   EXPECT_EQ(Run({"My App"}).status, 1);
   EXPECT_FALSE(fs::exists(record / "planted-ran"));
-  EXPECT_EQ(Read(record / "installer.args"), "/k\n");
+  EXPECT_EQ(ReadFile(record / "installer.args"), "/k\n");
 }
 
 TEST_F(LauncherRun, AReadOnlyResponseFileIsReplacedAndMadeWritable) {
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", kResponse);
   fs::permissions(package / "setup.iss", fs::perms::owner_read | fs::perms::group_read);
   EXPECT_EQ(Run({"Office"}).status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), kLocalised);
+  EXPECT_EQ(ReadFile(package / "setup.iss"), kLocalised);
   EXPECT_NE(fs::status(package / "setup.iss").permissions() & fs::perms::owner_write,
             fs::perms::none);
 }
@@ -247,7 +240,7 @@ TEST_F(LauncherRun, AResponseFileWithNulBytesIsLeftAsItIs) {
       28);
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Wide", utf16);
   EXPECT_EQ(Run({"Wide"}).status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), utf16);
+  EXPECT_EQ(ReadFile(package / "setup.iss"), utf16);
   EXPECT_TRUE(TempCopies(root / "c" / "TEMP").empty());
 }
 
@@ -259,7 +252,7 @@ TEST_F(LauncherRun, TheTemporaryFolderFallsBackToTheHostsAndIsCreated) {
   EXPECT_FALSE(fs::exists(root / "%TEMP%"));
   const std::vector<std::string> copies = TempCopies(root / "hosttmp");
   ASSERT_EQ(copies.size(), 1u);
-  EXPECT_EQ(Read(root / "hosttmp" / copies[0]), kLocalised);
+  EXPECT_EQ(ReadFile(root / "hosttmp" / copies[0]), kLocalised);
 }
 
 TEST_F(LauncherRun, TheProgramFilesFolderFallsBackToTheRegistryThenTheFixedFolder) {
@@ -267,21 +260,21 @@ TEST_F(LauncherRun, TheProgramFilesFolderFallsBackToTheRegistryThenTheFixedFolde
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", "a=C:\\Progra~1\\x\r\n");
   const fs::path key = root / "registry" / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "Microsoft" /
                        "Windows" / "CurrentVersion";
-  Write(key / "ProgramFilesDir", "E:\\Apps");
+  WriteFile(key / "ProgramFilesDir", "E:\\Apps");
   EXPECT_EQ(Run({"Office"}).status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), "a=E:\\Apps\\x\r\n");
+  EXPECT_EQ(ReadFile(package / "setup.iss"), "a=E:\\Apps\\x\r\n");
 
-  Write(package / "setup.iss", "a=C:\\Program Files\\x\r\n");
-  Write(key / "ProgramFilesDir", std::string(255, 'v'));  // 256 bytes with its terminator
+  WriteFile(package / "setup.iss", "a=C:\\Program Files\\x\r\n");
+  WriteFile(key / "ProgramFilesDir", std::string(255, 'v'));  // 256 bytes with its terminator
   EXPECT_EQ(Run({"Office"}).status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), "a=C:\\Progra~1\\x\r\n");
+  EXPECT_EQ(ReadFile(package / "setup.iss"), "a=C:\\Progra~1\\x\r\n");
 }
 
 TEST_F(LauncherRun, WithoutLauncherRootDrivesLieInTheCurrentFolder) {
   environment.erase("LAUNCHER_ROOT");
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", kResponse);
   EXPECT_EQ(Run({"Office"}, root).status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), kLocalised);
+  EXPECT_EQ(ReadFile(package / "setup.iss"), kLocalised);
 }
 
 // The copy-back cannot create its staging file: the response file stays.
@@ -303,12 +296,12 @@ TEST_F(LauncherRun, AnUnwritablePackageFolderKeepsItsResponseFile) {
     status = Run({"Office"}).status;
   }
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(Read(package / "setup.iss"), kResponse);
+  EXPECT_EQ(ReadFile(package / "setup.iss"), kResponse);
   EXPECT_FALSE(fs::exists(package / "setup.iss.new"));
   // The complete copy stays in the temporary folder.
   const std::vector<std::string> copies = TempCopies(root / "c" / "TEMP");
   ASSERT_EQ(copies.size(), 1u);
-  EXPECT_EQ(Read(root / "c" / "TEMP" / copies[0]), kLocalised);
+  EXPECT_EQ(ReadFile(root / "c" / "TEMP" / copies[0]), kLocalised);
 }
 
 // A disk that fills while the temporary copy is written: no copy is put in
@@ -318,10 +311,10 @@ TEST_F(LauncherRun, AFullDiskForTheCopyKeepsTheResponseFile) {
   while (big.size() < 200 * 1024) big += "Dir=C:\\Program Files\\App\r\n";
   const fs::path package = AddPackage(root / "c" / "sysprep" / "Office", big);
   EXPECT_EQ(RunRestricted("Office", 64 * 1024, false), 1);
-  EXPECT_TRUE(Read(package / "setup.iss") == big) << "response file changed";
+  EXPECT_TRUE(ReadFile(package / "setup.iss") == big) << "response file changed";
   EXPECT_TRUE(TempCopies(root / "c" / "TEMP").empty());
   EXPECT_FALSE(fs::exists(package / "setup.iss.new"));
-  EXPECT_EQ(Read(record / "installer.args"), "/k\n");
+  EXPECT_EQ(ReadFile(record / "installer.args"), "/k\n");
 }
 
 // Many launchers at once, one shared temporary folder, each on its own
@@ -333,7 +326,7 @@ TEST_F(LauncherRun, ConcurrentLaunchersEachRewriteTheirOwnPackage) {
            "\r\n";
   };
   for (int i = 0; i < kLaunchers; ++i) {
-    Write(root / "c" / "sysprep" / ("P" + std::to_string(i)) / "setup.iss", response(i));
+    WriteFile(root / "c" / "sysprep" / ("P" + std::to_string(i)) / "setup.iss", response(i));
   }
   std::vector<std::string> env;
   for (const auto& [name, value] : environment) env.push_back(name + "=" + value);
@@ -357,7 +350,7 @@ TEST_F(LauncherRun, ConcurrentLaunchersEachRewriteTheirOwnPackage) {
   for (int i = 0; i < kLaunchers; ++i) {
     std::string expected = response(i);
     expected.replace(expected.find("C:\\Program Files"), 16, "D:\\Programme");
-    EXPECT_EQ(Read(root / "c" / "sysprep" / ("P" + std::to_string(i)) / "setup.iss"), expected);
+    EXPECT_EQ(ReadFile(root / "c" / "sysprep" / ("P" + std::to_string(i)) / "setup.iss"), expected);
   }
   EXPECT_TRUE(TempCopies(root / "c" / "TEMP").empty());
 }

@@ -13,97 +13,37 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-namespace {
-
-const char kKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const char kValue[] = "ProgramFilesDir";
-
-struct SavedValue {
-  bool present = false;
-  std::string data;
-};
-
-SavedValue ReadValue() {
-  SavedValue saved;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key) != 0) return saved;
-  char data[4096];
-  DWORD size = sizeof data;
-  DWORD type = 0;
-  if (RegQueryValueExA(key, kValue, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == 0) {
-    saved.present = true;
-    saved.data.assign(data, size);
-  }
-  RegCloseKey(key);
-  return saved;
-}
-
-bool WriteValue(const SavedValue& value) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_SET_VALUE, &key) != 0) return false;
-  LONG status = 0;
-  if (value.present) {
-    status =
-        RegSetValueExA(key, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.data()),
-                       static_cast<DWORD>(value.data.size()));
-  } else {
-    status = RegDeleteValueA(key, kValue);
-    if (status == ERROR_FILE_NOT_FOUND) status = 0;
-  }
-  RegCloseKey(key);
-  return status == 0;
-}
-
-std::string Trimmed(const char* line) {
-  std::string text = line;
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
-}  // namespace
+#include "tests/wine/wine_spec.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 100;
-  FILE* spec = std::fopen(argv[1], "rb");
-  if (spec == nullptr) return 101;
+  bool readable = false;
+  const auto directives = wine_spec::ReadDirectives(argv[1], readable);
+  if (!readable) return 101;
+
   std::string launcher, commandLine, result;
-  SavedValue wanted = ReadValue();
-  const SavedValue original = wanted;
+  const wine_spec::RegistryValue original = wine_spec::ReadProgramFilesDir();
+  wine_spec::RegistryValue wanted = original;
   bool changeRegistry = false;
-  char line[8192];
-  while (std::fgets(line, sizeof line, spec) != nullptr) {
-    const std::string text = Trimmed(line);
-    const std::size_t blank = text.find(' ');
-    const std::string verb = text.substr(0, blank);
-    const std::string rest = blank == std::string::npos ? "" : text.substr(blank + 1);
-    if (verb == "launcher") {
-      launcher = rest;
-    } else if (verb == "cmdline") {
-      commandLine = rest;
-    } else if (verb == "result") {
-      result = rest;
-    } else if (verb == "set") {
-      const std::size_t equals = rest.find('=');
-      SetEnvironmentVariableA(rest.substr(0, equals).c_str(), rest.substr(equals + 1).c_str());
-    } else if (verb == "unset") {
-      SetEnvironmentVariableA(rest.c_str(), nullptr);
-    } else if (verb == "registry") {
-      wanted = SavedValue{true, rest + std::string(1, '\0')};
+  for (const wine_spec::Directive& directive : directives) {
+    if (wine_spec::ApplyEnvironment(directive)) continue;
+    if (wine_spec::RegistryDirective(directive, wanted)) {
       changeRegistry = true;
-    } else if (verb == "attributes") {
-      const std::size_t split = rest.find(' ');
-      const DWORD attributes = std::strtoul(rest.substr(0, split).c_str(), nullptr, 16);
-      if (!SetFileAttributesA(rest.substr(split + 1).c_str(), attributes)) return 105;
-    } else if (verb == "registry-delete") {
-      wanted = SavedValue{};
-      changeRegistry = true;
+    } else if (directive.verb == "launcher") {
+      launcher = directive.rest;
+    } else if (directive.verb == "cmdline") {
+      commandLine = directive.rest;
+    } else if (directive.verb == "result") {
+      result = directive.rest;
+    } else if (directive.verb == "attributes") {
+      const std::size_t split = directive.rest.find(' ');
+      const DWORD attributes = std::strtoul(directive.rest.substr(0, split).c_str(), nullptr, 16);
+      if (!SetFileAttributesA(directive.rest.substr(split + 1).c_str(), attributes)) return 105;
     }
   }
-  std::fclose(spec);
-  if (changeRegistry && !WriteValue(wanted)) return 102;
+  if (changeRegistry && !wine_spec::WriteProgramFilesDir(wanted)) return 102;
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -120,7 +60,7 @@ int main(int argc, char** argv) {
   GetExitCodeProcess(process.hProcess, &status);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  if (changeRegistry) WriteValue(original);
+  if (changeRegistry) wine_spec::WriteProgramFilesDir(original);
 
   FILE* out = std::fopen(result.c_str(), "wb");
   if (out == nullptr) return 104;
