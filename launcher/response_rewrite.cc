@@ -53,8 +53,8 @@ bool WriteLocalisedCopy(LaunchPlan& plan, Platform& platform) {
   return false;
 }
 
-// Both patterns hold ":\\", which upper-casing never makes or changes.
-// Returns the place of the first ":\\", or nullptr when there is none: the
+// Both patterns hold ":\", which upper-casing never makes or changes.
+// Returns the place of the first ":\", or nullptr when there is none: the
 // piece then needs no upper-casing or search.
 const char* FirstColonBackslash(const char* piece, std::size_t length) {
   const char* end = piece + length;
