@@ -74,6 +74,15 @@ std::vector<LaunchCase> SharedCases() {
     cases.push_back(c);
   }
   {
+    // Someone's file at the staging name is never removed or emptied; the
+    // response file then stays as it was, and the installer still runs.
+    LaunchCase c =
+        Package("StagingNameTaken", "Office", "C:\\sysprep\\Office", kResponse, kResponse);
+    c.files.push_back({"C:\\sysprep\\Office\\setup.iss.new", "not ours"});
+    c.expectations.push_back({"C:\\sysprep\\Office\\setup.iss.new", "not ours"});
+    cases.push_back(c);
+  }
+  {
     // Unquoted, the start would run C:\sysprep\My.exe with "App\setup.exe /k".
     LaunchCase c = Package("BlankInInstallerPath", "My App", "C:\\sysprep\\My App");
     c.installers.push_back("C:\\sysprep\\My.exe");
