@@ -1,12 +1,16 @@
 #include "launcher/command_tail.h"
 
 namespace launcher {
+namespace {
 
+// Skips the characters of code 1 to 32 at the start of `text`.
 const char* SkipBlanks(const char* text) {
   const unsigned char* cursor = reinterpret_cast<const unsigned char*>(text);
   while (*cursor >= 1 && *cursor <= 32) ++cursor;
   return reinterpret_cast<const char*>(cursor);
 }
+
+}  // namespace
 
 const char* SkipProgramName(const char* commandLine, Platform& platform) {
   const unsigned char* cursor = reinterpret_cast<const unsigned char*>(commandLine);

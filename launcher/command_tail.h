@@ -11,7 +11,4 @@ namespace launcher {
 // character of code 1 to 32. Returns a pointer into `commandLine`.
 const char* SkipProgramName(const char* commandLine, Platform& platform);
 
-// Skips the characters of code 1 to 32 at the start of `text`.
-const char* SkipBlanks(const char* text);
-
 }  // namespace launcher

@@ -28,6 +28,21 @@ bool Refill(TextReader& reader) {
   return true;
 }
 
+// Writes all of `data` through the platform. False on any failure.
+bool WriteAll(Platform& platform, Handle file, const char* data, std::size_t size) {
+  while (size > 0) {
+    const std::uint32_t chunk = size > kTextBlockSize ? static_cast<std::uint32_t>(kTextBlockSize)
+                                                      : static_cast<std::uint32_t>(size);
+    std::uint32_t written = 0;
+    if (!platform.WriteFile(file, data, chunk, &written) || written == 0 || written > chunk) {
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
 bool FlushBlock(TextWriter& writer) {
   if (writer.used == 0) return !writer.failed;
   if (!writer.failed && !WriteAll(*writer.platform, writer.file, writer.block, writer.used)) {
@@ -143,20 +158,6 @@ bool CloseTextWriter(TextWriter& writer) {
   if (!writer.platform->CloseHandle(writer.file)) complete = false;
   writer.file = kInvalidHandle;
   return complete;
-}
-
-bool WriteAll(Platform& platform, Handle file, const char* data, std::size_t size) {
-  while (size > 0) {
-    const std::uint32_t chunk = size > kTextBlockSize ? static_cast<std::uint32_t>(kTextBlockSize)
-                                                      : static_cast<std::uint32_t>(size);
-    std::uint32_t written = 0;
-    if (!platform.WriteFile(file, data, chunk, &written) || written == 0 || written > chunk) {
-      return false;
-    }
-    data += written;
-    size -= written;
-  }
-  return true;
 }
 
 }  // namespace launcher

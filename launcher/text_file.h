@@ -58,7 +58,4 @@ void WritePieceText(TextWriter& writer, const char* text, std::size_t length);
 // close failed, so the file cannot be trusted to be complete.
 bool CloseTextWriter(TextWriter& writer);
 
-// Writes all of `data` through the platform. False on any failure.
-bool WriteAll(Platform& platform, Handle file, const char* data, std::size_t size);
-
 }  // namespace launcher
